@@ -4,6 +4,8 @@
 #
 #   QQ_ENV     name of the environment (default "wine"): build/$QQ_ENV
 #   QQ_DISPLAY X display number (default 91)
+#   QQ_USER_DISPLAY  1: the caller's own $DISPLAY in ordinary windows instead
+#              (no Xvfb, no virtual desktop, the real browser)
 #
 #   wine_env_start / wine_env_stop
 #   $QQ_RECORDER_LOG  the file the browser recorder appends each URL to
@@ -15,13 +17,13 @@ export WINEPREFIX="$QQ_ENV_DIR/prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=zh_CN.UTF-8
-export DISPLAY=":${QQ_DISPLAY:-91}"
+[ "${QQ_USER_DISPLAY:-0}" = 1 ] || export DISPLAY=":${QQ_DISPLAY:-91}"
 export QQ_RECORDER_LOG="$QQ_ENV_DIR/browser.log"
 export QQ_DESKTOP_SIZE="${QQ_DESKTOP_SIZE:-1024x768}"
 
 wine_env_start() {
   mkdir -p "$QQ_ENV_DIR"
-  if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && ! [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
+  if [ "${QQ_USER_DISPLAY:-0}" != 1 ] && ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && ! [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
     Xvfb "$DISPLAY" -screen 0 2048x1536x24 -nolisten tcp >"$QQ_ENV_DIR/xvfb.log" 2>&1 &
     echo $! >"$QQ_ENV_DIR/xvfb.pid"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
@@ -36,14 +38,16 @@ wine_env_start() {
 printf '%s\n' "\$1" >> "$QQ_RECORDER_LOG"
 REC
   chmod +x "$QQ_ENV_DIR/recorder.sh"
+  local browsers="\"$QQ_ENV_DIR/recorder.sh\"" desktop='"Default"'
+  [ "${QQ_USER_DISPLAY:-0}" = 1 ] && browsers=- desktop=-
   cat >"$QQ_ENV_DIR/env.reg" <<REG
 REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]
-"Browsers"="$QQ_ENV_DIR/recorder.sh"
+"Browsers"=$browsers
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
-"Desktop"="Default"
+"Desktop"=$desktop
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
 "Default"="$QQ_DESKTOP_SIZE"
