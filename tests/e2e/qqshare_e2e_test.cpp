@@ -100,6 +100,14 @@ TEST_F(QqshareTest, ShowsItsWindowWhenStartedElsewhereWithAStrayArgument) {
   const std::string caption = e2e::ReadText(app.window);
   EXPECT_EQ(caption, Gbk("自定义指定内容分享到qq好友或群      by:dorak")) << Hex(caption);
   EXPECT_EQ(caption.size(), 44u);
+  // The stored outer size, centred on the screen.
+  RECT outer;
+  GetWindowRect(app.window, &outer);
+  EXPECT_EQ(outer.right - outer.left, 430);
+  EXPECT_EQ(outer.bottom - outer.top, 364);
+  EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 430) / 2);
+  EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 364) / 2);
+
   // The system adds WS_CLIPSIBLINGS to every top-level window, and
   // WS_EX_WINDOWEDGE to one with a dialog frame.
   const LONG style = GetWindowLongA(app.window, GWL_STYLE);
@@ -337,6 +345,9 @@ TEST_F(QqshareTest, ADamagedFormShowsTheErrorBoxAndEndsWithMinusOne) {
     const std::string text = e2e::MessageBoxText(box);
     EXPECT_EQ(text, Gbk(c.message)) << Hex(text);
     EXPECT_EQ(program.FindTopLevel(kWindowClass, false), nullptr) << "a window exists beside the box";
+    // It ends only once the box is dismissed.
+    Sleep(200);
+    EXPECT_TRUE(program.Running());
     e2e::DismissMessageBox(box);
     DWORD code = 0;
     ASSERT_TRUE(program.WaitForExit(kStartTimeoutMs, &code)) << "still running after the box went";
