@@ -4,7 +4,8 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-out=$(env -u DISPLAY ./run 2>&1)
+# An environment of its own, apart from the one the other tests use.
+out=$(env -u DISPLAY QQ_ENV=run QQ_DISPLAY=93 ./run 2>&1)
 rc=$?
 printf '%s\n' "$out" | sed 's/^/  /'
 fail() { echo "e2e.check: $1" >&2; exit 1; }
