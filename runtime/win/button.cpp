@@ -1,4 +1,13 @@
 // The button kind.
+//
+// A Picture is the bytes of a Windows bitmap file (".bmp", uncompressed, 1 to
+// 32 bits a pixel) shown with BS_BITMAP, or of an icon file (".ico") shown
+// with BS_ICON, using its largest image that fits the button. Anything else
+// shows no image, only the caption.
+#include <climits>
+#include <cstdint>
+#include <vector>
+
 #include "controls.h"
 
 namespace {
@@ -19,16 +28,115 @@ DWORD ButtonStyle(const Unit& u) {
   return style;
 }
 
+uint32_t ReadU32(const std::string& bytes, size_t at) {
+  uint32_t value;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
+}
+
+uint16_t ReadU16(const std::string& bytes, size_t at) {
+  uint16_t value;
+  std::memcpy(&value, bytes.data() + at, sizeof value);
+  return value;
+}
+
+// A bitmap file, checked so that no part the system reads lies outside it.
+HBITMAP DecodeBitmapFile(const std::string& data) {
+  constexpr size_t kFileHeader = 14, kInfoHeader = sizeof(BITMAPINFOHEADER);
+  if (data.size() < kFileHeader + kInfoHeader || data[0] != 'B' || data[1] != 'M') return nullptr;
+  const size_t bitsAt = ReadU32(data, 10);
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, data.data() + kFileHeader, sizeof header);
+  if (header.biSize < kInfoHeader || header.biSize > data.size() - kFileHeader) return nullptr;
+  if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN || header.biPlanes != 1)
+    return nullptr;
+  const WORD bits = header.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return nullptr;
+  if (header.biCompression != BI_RGB && !(header.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32)))
+    return nullptr;
+  const uint64_t maxColours = bits <= 8 ? (1u << bits) : 0;
+  const uint64_t colours = header.biClrUsed ? header.biClrUsed : maxColours;
+  if (bits <= 8 && colours > maxColours) return nullptr;
+  const uint64_t masks = header.biCompression == BI_BITFIELDS && header.biSize == kInfoHeader ? 12 : 0;
+  const uint64_t infoSize = header.biSize + masks + (bits <= 8 ? colours * 4 : 0);
+  const uint64_t stride = (static_cast<uint64_t>(header.biWidth) * bits + 31) / 32 * 4;
+  const uint64_t rows = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+  if (kFileHeader + infoSize > data.size() || bitsAt < kFileHeader + infoSize ||
+      bitsAt > data.size() || stride * rows > data.size() - bitsAt)
+    return nullptr;
+
+  // The header and colour table, aligned as BITMAPINFO must be.
+  std::vector<DWORD> info((infoSize + sizeof(DWORD) - 1) / sizeof(DWORD));
+  std::memcpy(info.data(), data.data() + kFileHeader, infoSize);
+  auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(info.data());
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateDIBitmap(screen, &bitmapInfo->bmiHeader, CBM_INIT, data.data() + bitsAt, bitmapInfo,
+                                  DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
+struct IconEntry {
+  int width, height;
+  size_t size, at;
+};
+
+IconEntry ReadIconEntry(const std::string& data, size_t at) {
+  auto side = [&](size_t i) { return static_cast<unsigned char>(data[i]) ? static_cast<unsigned char>(data[i]) : 256; };
+  return {side(at), side(at + 1), ReadU32(data, at + 8), ReadU32(data, at + 12)};
+}
+
+// An icon file: the largest of its images that fits width × height, or the
+// smallest if none does.
+HICON DecodeIconFile(const std::string& data, int width, int height) {
+  constexpr size_t kDirHeader = 6, kEntry = 16;
+  if (data.size() < kDirHeader || ReadU16(data, 0) != 0 || ReadU16(data, 2) != 1) return nullptr;
+  const size_t count = ReadU16(data, 4);
+  if (count == 0 || data.size() < kDirHeader + count * kEntry) return nullptr;
+  const IconEntry* best = nullptr;
+  const IconEntry* smallest = nullptr;
+  std::vector<IconEntry> entries;
+  entries.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    const IconEntry entry = ReadIconEntry(data, kDirHeader + i * kEntry);
+    if (entry.size != 0 && entry.at <= data.size() && entry.size <= data.size() - entry.at) entries.push_back(entry);
+  }
+  for (const IconEntry& entry : entries) {
+    const int area = entry.width * entry.height;
+    if (entry.width <= width && entry.height <= height && (!best || area > best->width * best->height))
+      best = &entry;
+    if (!smallest || area < smallest->width * smallest->height) smallest = &entry;
+  }
+  if (!best) best = smallest;
+  if (!best) return nullptr;
+  // The system reads the image in place; give it an aligned copy.
+  std::vector<DWORD> image((best->size + sizeof(DWORD) - 1) / sizeof(DWORD));
+  std::memcpy(image.data(), data.data() + best->at, best->size);
+  return CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()), static_cast<DWORD>(best->size), TRUE,
+                                  0x00030000, best->width, best->height, LR_DEFAULTCOLOR);
+}
+
 class Button : public ControlObject {
  public:
-  Button(const Unit& unit, FormWindow& window) : ControlObject(unit, window), font_(unit.Bytes(button::Font)) {}
+  Button(const Unit& unit, FormWindow& window)
+      : ControlObject(unit, window),
+        font_(unit.Bytes(button::Font)),
+        bitmap_(DecodeBitmapFile(unit.Bytes(button::Picture))),
+        icon_(bitmap_.get() ? nullptr
+                            : DecodeIconFile(unit.Bytes(button::Picture), unit.Number(common::Width),
+                                             unit.Number(common::Height))) {}
 
   bool Make() {
     const Unit& u = unit();
-    HWND hwnd = CreateControlWindow(u, window(), "BUTTON", u.Bytes(button::Caption).c_str(), ButtonStyle(u), 0);
+    DWORD style = ButtonStyle(u);
+    if (bitmap_.get()) style |= BS_BITMAP;
+    if (icon_.get()) style |= BS_ICON;
+    HWND hwnd = CreateControlWindow(u, window(), "BUTTON", u.Bytes(button::Caption).c_str(), style, 0);
     if (!hwnd) return false;
     AttachHwnd(hwnd);
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.handle()), TRUE);
+    if (bitmap_.get()) SendMessageA(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
+    if (icon_.get()) SendMessageA(hwnd, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_.get()));
     return true;
   }
 
@@ -57,6 +165,8 @@ class Button : public ControlObject {
 
  private:
   ControlFont font_;
+  OwnedGdiObject bitmap_;
+  OwnedIcon icon_;
 };
 
 }  // namespace

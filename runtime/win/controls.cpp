@@ -1,5 +1,14 @@
-// One maker per control kind, chosen by the unit's kind.
+// One maker per control kind, chosen by the unit's kind, and the handles
+// the kinds share.
 #include "controls.h"
+
+#include "window_frame.h"
+
+namespace {
+
+size_t g_liveResources = 0;
+
+}  // namespace
 
 std::unique_ptr<ControlObject> MakeControl(const Unit& unit, FormWindow& window) {
   switch (unit.Kind()) {
@@ -11,11 +20,35 @@ std::unique_ptr<ControlObject> MakeControl(const Unit& unit, FormWindow& window)
   return nullptr;
 }
 
+size_t LiveControlResources() { return g_liveResources; }
+
+OwnedGdiObject::OwnedGdiObject(HGDIOBJ object) : object_(object) {
+  if (object_) ++g_liveResources;
+}
+
+OwnedGdiObject::~OwnedGdiObject() {
+  if (!object_) return;
+  DeleteObject(object_);
+  --g_liveResources;
+}
+
+OwnedIcon::OwnedIcon(HICON icon) : icon_(icon) {
+  if (icon_) ++g_liveResources;
+}
+
+OwnedIcon::~OwnedIcon() {
+  if (!icon_) return;
+  DestroyIcon(icon_);
+  --g_liveResources;
+}
+
 HFONT MakeSettingFont(const std::string& stored) {
   if (stored.size() != kLogFontSize) return nullptr;
   LOGFONTA font;
   static_assert(sizeof font == kLogFontSize, "a stored font is a LOGFONTA");
   std::memcpy(&font, stored.data(), sizeof font);
+  // Stored bytes need not end the face name; never read past it.
+  font.lfFaceName[LF_FACESIZE - 1] = '\0';
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfOutPrecision = OUT_DEFAULT_PRECIS;
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
@@ -26,13 +59,11 @@ HFONT MakeSettingFont(const std::string& stored) {
 
 ControlFont::ControlFont(const std::string& stored) : own_(MakeSettingFont(stored)) {}
 
-ControlFont::~ControlFont() {
-  if (own_) DeleteObject(own_);
+HFONT ControlFont::handle() const {
+  return own_.get() ? static_cast<HFONT>(own_.get()) : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-HFONT ControlFont::handle() const {
-  return own_ ? own_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
+HBRUSH MakeColourBrush(uint32_t colour) { return CreateSolidBrush(ResolveColour(colour)); }
 
 HWND CreateControlWindow(const Unit& unit, FormWindow& window, const char* className, const char* text,
                          DWORD style, DWORD exStyle) {

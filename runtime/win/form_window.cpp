@@ -203,6 +203,8 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(wParam, lParam);
       return 0;
+    case WM_NOTIFY:
+      return OnNotify(message, wParam, lParam);
     case WM_NCHITTEST: {
       LRESULT hit = CallBase(message, wParam, lParam);
       if (hit == HTCLIENT && description_.IsSet(window::DragAnywhere) && KeyIsDown(VK_LBUTTON))
@@ -269,6 +271,14 @@ LRESULT FormWindow::OnControlColour(WPARAM wParam, LPARAM lParam, UINT message) 
 
 void FormWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (ControlObject* control = ControlFromHwnd(reinterpret_cast<HWND>(lParam))) control->Notify(HIWORD(wParam));
+}
+
+LRESULT FormWindow::OnNotify(UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+  LRESULT answer = 0;
+  for (const auto& control : controls_)
+    if (control && control->NotifyFrom(header, answer)) return answer;
+  return CallBase(message, wParam, lParam);
 }
 
 void FormWindow::OnClose() {

@@ -10,10 +10,6 @@ class Timer : public ControlObject {
  public:
   using ControlObject::ControlObject;
 
-  ~Timer() override {
-    if (hwnd() && running_) KillTimer(hwnd(), kTimerId);
-  }
-
   bool Make() {
     if (!RegisterTimerClass()) return false;
     HWND hwnd = CreateControlWindow(unit(), window(), kTimerClassName, "", CommonControlStyle(unit()), 0);
@@ -41,16 +37,27 @@ class Timer : public ControlObject {
   }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kTimerId)
-      if (auto* timer = static_cast<Timer*>(FromHwnd(hwnd))) {
+    auto* timer = static_cast<Timer*>(FromHwnd(hwnd));
+    switch (message) {
+      case WM_TIMER:
+        if (!timer || wParam != kTimerId) break;
         timer->Raise(timer::Tick);
         return 0;
-      }
-    if (message == WM_PAINT) {
-      ValidateRect(hwnd, nullptr);
-      return 0;
+      case WM_PAINT:
+        ValidateRect(hwnd, nullptr);
+        return 0;
+      case WM_DESTROY:
+        if (timer) timer->Stop();
+        return 0;
+      default:
+        break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+
+  void Stop() {
+    if (running_) KillTimer(hwnd(), kTimerId);
+    running_ = false;
   }
 
   bool running_ = false;

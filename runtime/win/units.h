@@ -52,6 +52,9 @@ class ControlObject : public UnitObject {
   virtual HBRUSH Colours(HDC) { return nullptr; }
   // WM_COMMAND notification from the control.
   virtual void Notify(UINT) {}
+  // WM_NOTIFY from a window the control made beside itself (a spinner):
+  // true when the control answers it, with the answer.
+  virtual bool NotifyFrom(const NMHDR&, LRESULT&) { return false; }
 
   // The control's HWND and window property, for makers.
   void AttachHwnd(HWND hwnd) { Attach(hwnd); }
@@ -95,6 +98,7 @@ class FormWindow : public UnitObject {
   void OnActivate(WPARAM wParam);
   LRESULT OnControlColour(WPARAM wParam, LPARAM lParam, UINT message);
   void OnCommand(WPARAM wParam, LPARAM lParam);
+  LRESULT OnNotify(UINT message, WPARAM wParam, LPARAM lParam);
   void OnClose();
   void OnNcDestroy();
 
