@@ -50,11 +50,11 @@ struct Started {
     if (program.started()) window = program.WaitForWindow(kWindowClass, kStartTimeoutMs);
   }
 
-  // WM_CLOSE, then the exit code; ~0u if it did not end.
+  // WM_CLOSE, then the exit code; STILL_ACTIVE if it did not end in time.
   DWORD Close() {
     PostMessageA(window, WM_CLOSE, 0, 0);
-    DWORD code = ~0u;
-    if (!program.WaitForExit(kStartTimeoutMs, &code)) return ~0u - 1;
+    DWORD code = STILL_ACTIVE;
+    program.WaitForExit(kStartTimeoutMs, &code);
     return code;
   }
 };
