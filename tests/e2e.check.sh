@@ -5,7 +5,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 # An environment of its own, apart from the one the other tests use.
-out=$(env -u DISPLAY QQ_ENV=run QQ_DISPLAY=93 ./run 2>&1)
+out=$(env -u DISPLAY QQ_ENV=run QQ_DISPLAY=89 ./run 2>&1)
 rc=$?
 printf '%s\n' "$out" | sed 's/^/  /'
 fail() { echo "e2e.check: $1" >&2; exit 1; }
