@@ -20,6 +20,6 @@ inline constexpr char kFormUnreadable[] = "载入窗口模板数据段出错!";
 // message; endProcess must not return (a test throws from it).
 struct FatalErrorEffects {
   void (*showBox)(const char* message, int code);
-  [[noreturn]] void (*endProcess)(int exitCode);
+  void (*endProcess)(int exitCode);  // [[noreturn]] cannot mark a pointer
 };
 FatalErrorEffects SetFatalErrorEffects(FatalErrorEffects effects);
