@@ -190,6 +190,7 @@ class EditBox : public ControlObject {
     if (!spinner_) return;  // without a spinner, as if none were asked for
     SendMessageA(spinner_, UDM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
     SendMessageA(spinner_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd()), 0);
+    KeepSpinnerAbove();
   }
 
   // One-line boxes: the client area is cut to one line, centred from top to
@@ -215,6 +216,11 @@ class EditBox : public ControlObject {
         if (hit != HTCLIENT && box->InStrips(point)) return HTCLIENT;
         return hit;
       }
+      case WM_WINDOWPOSCHANGED: {
+        LRESULT result = CallWindowProcA(base, hwnd, message, wParam, lParam);
+        if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER)) box->KeepSpinnerAbove();
+        return result;
+      }
       case WM_NCDESTROY:
         box->baseProc_ = nullptr;
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
@@ -222,6 +228,15 @@ class EditBox : public ControlObject {
       default:
         return CallWindowProcA(base, hwnd, message, wParam, lParam);
     }
+  }
+
+  // Restacking the box takes its spinner along, directly above it, so that
+  // the box's edge never covers the spinner's.
+  void KeepSpinnerAbove() const {
+    if (!spinner_) return;
+    HWND above = GetWindow(hwnd(), GW_HWNDPREV);
+    if (above == spinner_) return;
+    SetWindowPos(spinner_, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 
   // The client rectangle, in the parent's coordinates, that Windows gave.

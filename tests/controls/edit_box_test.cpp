@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,26 @@ TEST(EditBoxTest, AddressFieldKeepsItsHeightAndWrapsLongText) {
   EXPECT_FALSE(GetScrollInfo(address, SB_HORZ, &info) && info.nPos != 0);
 }
 
+TEST(EditBoxTest, TheFocusSinkHasEveryDefault) {
+  LoadedForm form(ReadSourceFile("ui/main_window.form"), kMainWindowId);
+  HWND sink = form.control(kFocusSinkBoxId);
+  ASSERT_NE(sink, nullptr);
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(sink, GWL_STYLE));
+  EXPECT_EQ(style & kKindStyles, kOneLine);
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(sink, GWL_EXSTYLE)) & kBorderExStyles, DWORD{WS_EX_CLIENTEDGE});
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(sink, WM_GETFONT, 0, 0)), GetStockObject(DEFAULT_GUI_FONT));
+  EXPECT_EQ(GetWindowTextLengthA(sink), 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  SendMessageA(form.window(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(sink));
+  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+  EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
+  DeleteDC(dc);
+  RECT outer;
+  GetWindowRect(sink, &outer);
+  EXPECT_EQ(outer.right - outer.left, 80);
+  EXPECT_EQ(outer.bottom - outer.top, std::max(20, LeastHeight(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)))));
+}
+
 TEST(EditBoxTest, OnlyMultiLineWritableBoxesWantEnter) {
   const struct {
     const char* settings;
@@ -326,6 +347,9 @@ TEST(EditBoxTest, SpinnerStepsOrReportsWithinItsOrderedRange) {
   EXPECT_GE(spin.left, box.right - GetSystemMetrics(SM_CXEDGE));
   EXPECT_LE(spin.right, unit.right);
   EXPECT_TRUE(IsWindowVisible(stepper));
+  // Directly above its box, so the box's edge never covers it.
+  EXPECT_EQ(GetWindow(stepper, GW_HWNDNEXT), stepping);
+  EXPECT_EQ(GetWindow(reporter, GW_HWNDNEXT), reporting);
 
   ClickArrow(stepper, true);
   EXPECT_EQ(BoxText(stepping), "10");
