@@ -28,9 +28,11 @@ wine_env_start() {
     echo $! >"$QQ_ENV_DIR/xvfb.pid"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
   fi
+  # Persistent before anything else runs: later wine starts then cost a
+  # second, not several. It says no when a server already runs; that one stays.
+  wineserver -p 2>/dev/null || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >"$QQ_ENV_DIR/wineboot.log" 2>&1 || true
-    wineserver -w
   fi
   # The recorder stands in for the browser.
   cat >"$QQ_ENV_DIR/recorder.sh" <<REC
@@ -53,7 +55,6 @@ REGEDIT4
 "Default"="$QQ_DESKTOP_SIZE"
 REG
   wine regedit /S "$QQ_ENV_DIR/env.reg" >/dev/null 2>&1 || true
-  wineserver -p  # persistent: later wine starts cost a second, not several
   : >"$QQ_RECORDER_LOG"
 }
 
