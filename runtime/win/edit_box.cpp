@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "controls.h"
 #include "window_frame.h"
@@ -126,8 +127,9 @@ class EditBox : public ControlObject {
     if (u.Number(edit_box::InputMode) == 2) SendMessageA(hwnd, EM_SETPASSWORDCHAR, PasswordChar(), 0);
     if (!multiLine && u.Number(edit_box::SpinnerMode) != 0) MakeSpinner();
     const int start = u.Number(edit_box::SelectionStart);
-    SendMessageA(hwnd, EM_SETSEL, static_cast<WPARAM>(start),
-                 static_cast<LPARAM>(start + u.Number(edit_box::SelectionLength)));
+    // Summed wide: stored values near the integer limits must not wrap.
+    const int64_t end = std::clamp<int64_t>(int64_t{start} + u.Number(edit_box::SelectionLength), INT32_MIN, INT32_MAX);
+    SendMessageA(hwnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
     SendMessageA(hwnd, EM_SCROLLCARET, 0, 0);
     ApplyBorderStyle();
     return true;

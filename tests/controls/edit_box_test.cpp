@@ -116,6 +116,7 @@ TEST(EditBoxTest, LimitPasswordCharAndSelectionAreSentAtCreation) {
       {"    InputMode 0\n    PasswordChar \"#\"", -1, 0, 0, 0},
       {"    Content \"abcdefgh\"\n    SelectionStart 2\n    SelectionLength 3", -1, 0, 2, 5},
       {"    Content \"abcdefgh\"\n    SelectionStart 6", -1, 0, 6, 6},
+      {"    Content \"abcdefgh\"\n    SelectionStart 3\n    SelectionLength 2147483647", -1, 0, 3, 8},
   };
   for (const CreationCase& c : cases) {
     LoadedForm form(OneBoxForm(c.settings), 0x520A0001);
