@@ -97,6 +97,22 @@ TEST_F(RuntimeTest, AllocationFailureNamesTheByteCount) {
   EXPECT_TRUE(g_calls.empty());
 }
 
+// Any C++ allocation the runtime makes (reading the form at start-up, say)
+// fails the same way as a Text: the fatal error with the byte count.
+TEST_F(RuntimeTest, FailedOperatorNewIsTheFatalErrorWithItsByteCount) {
+  FatalErrorCatcher catcher;
+  const size_t impossible = size_t{1} << 46;
+  try {
+    std::string huge;
+    huge.reserve(impossible - 1);
+    FAIL() << "64 TiB came through";
+  } catch (const ProcessEnded& end) {
+    EXPECT_EQ(end.exitCode, -1);
+  }
+  EXPECT_EQ(FatalErrorCatcher::messages(),
+            std::vector<std::string>{Ansi(("分配 " + std::to_string(impossible) + " 字节内存失败!").c_str())});
+}
+
 TEST_F(RuntimeTest, UnreadableFormAndMissingWindowAreFatalWithTheirMessages) {
   struct Case {
     const char* name;

@@ -8,12 +8,16 @@ namespace {
 std::vector<std::string> g_messages;
 std::vector<RecordingHeap::Event> g_events;
 int g_failIn = 0;
+size_t g_failedSize = 0;
 
 void RecordBox(const char* message, int) { g_messages.emplace_back(message); }
 [[noreturn]] void ThrowEnd(int exitCode) { throw ProcessEnded{exitCode}; }
 
 void* RecordingAllocate(size_t size) {
-  if (g_failIn > 0 && --g_failIn == 0) return nullptr;
+  if (g_failIn > 0 && --g_failIn == 0) {
+    g_failedSize = size;
+    return nullptr;
+  }
   void* block = HeapAlloc(GetProcessHeap(), 0, size);
   g_events.push_back({true, block, size});
   return block;
@@ -41,7 +45,11 @@ RecordingHeap::~RecordingHeap() {
   g_failIn = 0;
 }
 std::vector<RecordingHeap::Event>& RecordingHeap::events() { return g_events; }
-void RecordingHeap::FailAllocation(int n) { g_failIn = n; }
+void RecordingHeap::FailAllocation(int n) {
+  g_failIn = n;
+  g_failedSize = 0;
+}
+size_t RecordingHeap::failedSize() { return g_failedSize; }
 
 std::string ReadSourceFile(const char* relativePath) {
   std::ifstream file(std::string(QQSHARE_SOURCE_DIR) + "/" + relativePath, std::ios::binary);

@@ -41,6 +41,8 @@ class RecordingHeap {
   static std::vector<Event>& events();
   // 1: the next allocation fails; 0: none fails.
   static void FailAllocation(int n);
+  // Bytes the failed allocation asked for; 0 if none failed.
+  static size_t failedSize();
 
  private:
   BlockAllocator previous_;

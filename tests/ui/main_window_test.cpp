@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,47 @@ TEST_F(MainWindowTest, LongFieldsComposeTheirWholeLink) {
   ASSERT_EQ(g_shellCalls.size(), 1u);
   EXPECT_EQ(g_shellCalls[0].file.size(), kHead.size() + Ansi("网址").size() + 7 + Ansi("标题").size() + 9 +
                                              big.size() + 6 + Ansi("评论").size() + kTail.size());
+}
+
+// A click allocates the four field texts in read order, then the link: a
+// failure at each of them is the fatal error naming the bytes asked for,
+// the exit routine does not run, and no block is freed twice.
+TEST_F(MainWindowTest, AllocationFailureAtEachPointOfAClickIsFatalAndClean) {
+  SetBox(kTitleBoxId, Ansi("标题 & more"));
+  HandleOpenClick();
+  Text held = LastShareLink;
+  for (int failing = 1; failing <= 5; ++failing) {
+    SCOPED_TRACE(failing);
+    FatalErrorCatcher catcher;
+    RecordingHeap heap;
+    RecordingHeap::FailAllocation(failing);
+    try {
+      HandleOpenClick();
+      FAIL() << "the click went through";
+    } catch (const ProcessEnded& end) {
+      EXPECT_EQ(end.exitCode, -1);
+    }
+    const size_t asked = RecordingHeap::failedSize();
+    ASSERT_GT(asked, 0u);
+    EXPECT_EQ(FatalErrorCatcher::messages(),
+              std::vector<std::string>{Ansi(("分配 " + std::to_string(asked) + " 字节内存失败!").c_str())});
+    if (failing == 5) EXPECT_EQ(asked, std::string(held).size() + 1);  // the link: same texts, same size
+    std::vector<void*> freed;
+    for (const auto& event : RecordingHeap::events()) {
+      if (event.allocation) continue;
+      EXPECT_EQ(std::count(freed.begin(), freed.end(), event.block), 0) << "freed twice";
+      EXPECT_NE(event.block, held) << "the held link went on the fatal path";
+      freed.push_back(event.block);
+    }
+    EXPECT_EQ(LastShareLink, held);
+    // The fatal path took the window down; bring it back for the next point.
+    ShutdownRuntime();
+    InitializeRuntimeWithForm(ReadSourceFile("ui/main_window.form"), ProgramHandlers());
+    RegisterExitRoutine(&ReleaseLastShareLink);
+    LoadStartupWindow(kMainWindowId);
+    window_ = FindWindowA("RuntimeFormWindow", nullptr);
+    SetBox(kTitleBoxId, Ansi("标题 & more"));
+  }
 }
 
 TEST_F(MainWindowTest, CreatedHandlerMovesTheFocusToTheSink) {
