@@ -6,9 +6,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "share/share_link.h"
 
@@ -57,16 +63,192 @@ struct Fields {
 };
 
 void PrintHeader(const char* first) {
-  std::printf("%-44s %12s %12s %12s %8s\n", first, "bytes", "ns/call", "MB/s", "ratio");
+  std::printf("%-56s %12s %12s %12s %8s\n", first, "bytes", "ns/call", "MB/s", "ratio");
 }
 
 void PrintRow(const char* name, size_t bytes, double seconds, double ratio) {
   const double mbps = static_cast<double>(bytes) / seconds / 1e6;
   if (ratio > 0)
-    std::printf("%-44s %12zu %12.1f %12.0f %8.2f\n", name, bytes, seconds * 1e9, mbps, ratio);
+    std::printf("%-56s %12zu %12.1f %12.0f %8.2f\n", name, bytes, seconds * 1e9, mbps, ratio);
   else
-    std::printf("%-44s %12zu %12.1f %12.0f %8s\n", name, bytes, seconds * 1e9, mbps, "");
+    std::printf("%-56s %12zu %12.1f %12.0f %8s\n", name, bytes, seconds * 1e9, mbps, "");
 }
+
+// A sketch of the change proposed for ComposeShareLink, measured beside it
+// (and checked to give the same bytes): each field is scanned once, eight
+// bytes at a time, for its length and for the bytes that need encoding
+// together; fields with nothing to encode are copied with one memcpy, the
+// others run by run. Aligned eight-byte reads stay inside the group that
+// holds the NUL, like TextLength's four-byte ones.
+namespace sketch {
+
+constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+inline uint64_t HasZero(uint64_t x) { return (x - kOnes) & ~x & kHigh; }
+// Non-zero when some byte is below 0x20 (the NUL among them), 0x7F, or one
+// of % & # + ".
+inline uint64_t HasSpecial(uint64_t x) {
+  return ((x - kOnes * 0x20) & ~x & kHigh) | HasZero(x ^ (kOnes * 0x7F)) | HasZero(x ^ (kOnes * '%')) |
+         HasZero(x ^ (kOnes * '&')) | HasZero(x ^ (kOnes * '#')) | HasZero(x ^ (kOnes * '+')) |
+         HasZero(x ^ (kOnes * '"'));
+}
+inline bool NeedsEncoding(unsigned char c) {
+  return c < 0x20 || c == 0x7F || c == '%' || c == '&' || c == '#' || c == '+' || c == '"';
+}
+typedef uint64_t __attribute__((may_alias)) Word;
+
+// Length up to the NUL and the number of bytes that need encoding.
+__attribute__((no_sanitize_address)) size_t Scan(const char* text, size_t& special) {
+  special = 0;
+  if (!text) return 0;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  for (;;) {
+    if ((reinterpret_cast<uintptr_t>(p) & 7) == 0 && !HasSpecial(*reinterpret_cast<const Word*>(p))) {
+      p += 8;
+      continue;
+    }
+    if (*p == 0) return static_cast<size_t>(p - reinterpret_cast<const unsigned char*>(text));
+    special += NeedsEncoding(*p);
+    ++p;
+  }
+}
+
+char* CopyEncoded(char* out, const char* text, size_t length) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const char* run = text;
+  const char* end = text + length;
+  const char* p = text;
+  while (p < end) {
+    if ((reinterpret_cast<uintptr_t>(p) & 7) == 0 && p + 8 <= end &&
+        !HasSpecial(*reinterpret_cast<const Word*>(p))) {
+      p += 8;
+      continue;
+    }
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (NeedsEncoding(c)) {
+      std::memcpy(out, run, static_cast<size_t>(p - run));
+      out += p - run;
+      *out++ = '%';
+      *out++ = kHex[c >> 4];
+      *out++ = kHex[c & 15];
+      run = p + 1;
+    }
+    ++p;
+  }
+  std::memcpy(out, run, static_cast<size_t>(end - run));
+  return out + (end - run);
+}
+
+#ifdef __SSE2__
+// The same with sixteen bytes at a time: SSE2 is in every x86-64 and every
+// x86 that runs a current Windows.
+inline __m128i Special16(__m128i v) {
+  const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v);
+  __m128i m = _mm_or_si128(controls, _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)));
+  m = _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('%')));
+  m = _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('&')));
+  m = _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('#')));
+  m = _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('+')));
+  return _mm_or_si128(m, _mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
+}
+
+__attribute__((no_sanitize_address)) size_t Scan16(const char* text, size_t& special) {
+  special = 0;
+  if (!text) return 0;
+  const char* p = text;
+  for (; reinterpret_cast<uintptr_t>(p) & 15; ++p) {
+    if (*p == 0) return static_cast<size_t>(p - text);
+    special += NeedsEncoding(static_cast<unsigned char>(*p));
+  }
+  for (;; p += 16) {
+    unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(Special16(_mm_load_si128(reinterpret_cast<const __m128i*>(p)))));
+    for (; mask; mask &= mask - 1) {
+      const int at = __builtin_ctz(mask);
+      if (p[at] == 0) return static_cast<size_t>(p + at - text);
+      ++special;
+    }
+  }
+}
+
+// Copies and encodes in the same pass, sixteen bytes a step.
+char* CopyEncoded16(char* out, const char* text, size_t length) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const char* p = text;
+  const char* end = text + length;
+  for (; p + 16 <= end; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (!_mm_movemask_epi8(Special16(v))) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+      out += 16;
+      continue;
+    }
+    for (int i = 0; i < 16; ++i) {
+      const unsigned char c = static_cast<unsigned char>(p[i]);
+      if (NeedsEncoding(c)) {
+        *out++ = '%';
+        *out++ = kHex[c >> 4];
+        *out++ = kHex[c & 15];
+      } else {
+        *out++ = static_cast<char>(c);
+      }
+    }
+  }
+  for (; p < end; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (NeedsEncoding(c)) {
+      *out++ = '%';
+      *out++ = kHex[c >> 4];
+      *out++ = kHex[c & 15];
+    } else {
+      *out++ = static_cast<char>(c);
+    }
+  }
+  return out;
+}
+#endif
+
+template <size_t (*ScanField)(const char*, size_t&), char* (*CopyField)(char*, const char*, size_t)>
+Text ComposeWith(const char* address, const char* title, const char* summary, const char* comment) {
+  static constexpr std::string_view kHead =
+      "http://" QQSHARE_SHARE_HOST "/widget/shareqq/index.html?url=http%3A%2F%2F";
+  static constexpr std::string_view kKeys[] = {"&title=", "&summary=", "&desc=",
+                                               "%5E_%5E&site=discuz%7C&style=103&width=50&height=16"};
+  const char* fields[4] = {address, title, summary, comment};
+  size_t lengths[4], specials[4], total = kHead.size() + 1;
+  for (int f = 0; f < 4; ++f) {
+    lengths[f] = ScanField(fields[f], specials[f]);
+    total += lengths[f] + 2 * specials[f] + kKeys[f].size();
+  }
+  char* block = static_cast<char*>(AllocateBlock(total));
+  char* out = block;
+  std::memcpy(out, kHead.data(), kHead.size());
+  out += kHead.size();
+  for (int f = 0; f < 4; ++f) {
+    if (specials[f] == 0) {
+      if (lengths[f]) std::memcpy(out, fields[f], lengths[f]);
+      out += lengths[f];
+    } else {
+      out = CopyField(out, fields[f], lengths[f]);
+    }
+    std::memcpy(out, kKeys[f].data(), kKeys[f].size());
+    out += kKeys[f].size();
+  }
+  *out = '\0';
+  return block;
+}
+
+struct Variant {
+  const char* name;
+  Text (*compose)(const char*, const char*, const char*, const char*);
+};
+constexpr Variant kVariants[] = {
+    {"  sketch: fused 8-byte scan", &ComposeWith<&Scan, &CopyEncoded>},
+#ifdef __SSE2__
+    {"  sketch: fused 16-byte SSE2 scan", &ComposeWith<&Scan16, &CopyEncoded16>},
+#endif
+};
+
+}  // namespace sketch
 
 // Optional filter from the command line: only cases whose name holds it.
 const char* g_only = nullptr;
@@ -93,11 +275,29 @@ void BenchCompose(const Fields& f) {
     Keep(block);
     std::free(block);
   });
-  char name[64];
+  double variantTimes[sizeof sketch::kVariants / sizeof sketch::kVariants[0]];
+  for (size_t v = 0; v < sizeof sketch::kVariants / sizeof sketch::kVariants[0]; ++v) {
+    const auto compose = sketch::kVariants[v].compose;
+    Text real = ComposeShareLink(f.address.c_str(), f.title.c_str(), f.summary.c_str(), f.comment.c_str());
+    Text sketched = compose(f.address.c_str(), f.title.c_str(), f.summary.c_str(), f.comment.c_str());
+    if (std::strcmp(real, sketched) != 0) {
+      std::fprintf(stderr, "micro:%s composes a different link for %s\n", sketch::kVariants[v].name, f.name);
+      std::exit(1);
+    }
+    FreeBlock(real);
+    FreeBlock(sketched);
+    variantTimes[v] = Time([&] {
+      Text link = compose(f.address.c_str(), f.title.c_str(), f.summary.c_str(), f.comment.c_str());
+      Keep(link);
+      FreeBlock(link);
+    });
+  }
+  char name[96];
   std::snprintf(name, sizeof name, "ComposeShareLink, %s", f.name);
   PrintRow(name, bytes, compose, copy / compose);
-  std::snprintf(name, sizeof name, "  memcpy of the same bytes");
-  PrintRow(name, bytes, copy, 0);
+  PrintRow("  memcpy of the same bytes", bytes, copy, 0);
+  for (size_t v = 0; v < sizeof sketch::kVariants / sizeof sketch::kVariants[0]; ++v)
+    PrintRow(sketch::kVariants[v].name, bytes, variantTimes[v], copy / variantTimes[v]);
 }
 
 void BenchLength(size_t size) {
