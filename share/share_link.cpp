@@ -4,6 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #ifndef QQSHARE_SHARE_HOST
 #error "QQSHARE_SHARE_HOST must name the share widget's host"
 #endif
@@ -37,11 +41,61 @@ struct EncodingTable {
 };
 constexpr EncodingTable kEncoding;
 
-size_t EncodedLength(const char* text, size_t length) {
-  size_t total = length;
-  for (size_t i = 0; i < length; ++i)
-    if (kEncoding.encode[static_cast<unsigned char>(text[i])]) total += 2;
-  return total;
+struct Measure {
+  size_t length;   // bytes before the NUL
+  size_t encoded;  // bytes among them that go in as %XX
+};
+
+// One pass over a user text for both its length and its bytes to encode.
+// Aligned 16-byte groups never cross into the next page, so reading the
+// whole group that holds the NUL is safe; the sanitizer cannot know that.
+#if defined(__clang__) || defined(__GNUC__)
+__attribute__((no_sanitize_address))
+#endif
+Measure MeasureUserText(const char* text) {
+  Measure measure = {0, 0};
+  if (!text) return measure;
+  const char* p = text;
+#ifdef __SSE2__
+  while (reinterpret_cast<uintptr_t>(p) & 15) {
+    unsigned char byte = static_cast<unsigned char>(*p);
+    if (byte == 0) {
+      measure.length = static_cast<size_t>(p - text);
+      return measure;
+    }
+    measure.encoded += kEncoding.encode[byte];
+    ++p;
+  }
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i below = _mm_set1_epi8(0x20);
+  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i del = _mm_set1_epi8(0x7F), percent = _mm_set1_epi8('%'), amp = _mm_set1_epi8('&'),
+                hash = _mm_set1_epi8('#'), plus = _mm_set1_epi8('+'), quote = _mm_set1_epi8('"');
+  for (;; p += 16) {
+    const __m128i group = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+    const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(group, zero)));
+    // Unsigned byte < 0x20, by a signed compare after flipping the top bit.
+    __m128i special = _mm_cmplt_epi8(_mm_xor_si128(group, bias), _mm_xor_si128(below, bias));
+    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, del));
+    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, percent));
+    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, amp));
+    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, hash));
+    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, plus));
+    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, quote));
+    unsigned specials = static_cast<unsigned>(_mm_movemask_epi8(special));
+    if (nul) {
+      const unsigned before = (nul & (0u - nul)) - 1;  // the bytes before the first NUL
+      measure.encoded += static_cast<size_t>(__builtin_popcount(specials & before));
+      measure.length = static_cast<size_t>(p - text) + static_cast<size_t>(__builtin_ctz(nul));
+      return measure;
+    }
+    if (specials) measure.encoded += static_cast<size_t>(__builtin_popcount(specials));
+  }
+#else
+  for (; *p; ++p) measure.encoded += kEncoding.encode[static_cast<unsigned char>(*p)];
+  measure.length = static_cast<size_t>(p - text);
+  return measure;
+#endif
 }
 
 char* CopyEncoded(char* out, const char* text, size_t length) {
@@ -63,17 +117,25 @@ char* CopyEncoded(char* out, const char* text, size_t length) {
 
 // Measures every piece once into lengths, takes one block, copies by the
 // measured lengths without looking for NULs again.
-Text ConcatPieces(const Piece* pieces, size_t count, size_t* lengths) {
+Text ConcatPieces(const Piece* pieces, size_t count, size_t* lengths, size_t* encodedBytes) {
   size_t total = 1;
   for (size_t i = 0; i < count; ++i) {
-    lengths[i] = TextLength(pieces[i].text);
-    total += pieces[i].encoded ? EncodedLength(pieces[i].text, lengths[i]) : lengths[i];
+    if (pieces[i].encoded) {
+      const Measure measure = MeasureUserText(pieces[i].text);
+      lengths[i] = measure.length;
+      encodedBytes[i] = measure.encoded;
+      total += measure.length + 2 * measure.encoded;
+    } else {
+      lengths[i] = TextLength(pieces[i].text);
+      encodedBytes[i] = 0;
+      total += lengths[i];
+    }
   }
   char* block = static_cast<char*>(AllocateBlock(total));
   char* out = block;
   for (size_t i = 0; i < count; ++i) {
     if (lengths[i] == 0) continue;
-    if (pieces[i].encoded) {
+    if (encodedBytes[i]) {
       out = CopyEncoded(out, pieces[i].text, lengths[i]);
     } else {
       std::memcpy(out, pieces[i].text, lengths[i]);
@@ -116,16 +178,21 @@ Text ConcatTexts(size_t count, const char* const* texts) {
   size_t stackLengths[kOnStack];
   std::vector<Piece> heapPieces;
   std::vector<size_t> heapLengths;
+  size_t stackEncoded[kOnStack];
+  std::vector<size_t> heapEncoded;
   Piece* pieces = stackPieces;
   size_t* lengths = stackLengths;
+  size_t* encoded = stackEncoded;
   if (count > kOnStack) {
     heapPieces.resize(count);
     heapLengths.resize(count);
+    heapEncoded.resize(count);
+    encoded = heapEncoded.data();
     pieces = heapPieces.data();
     lengths = heapLengths.data();
   }
   for (size_t i = 0; i < count; ++i) pieces[i] = {texts[i], false};
-  return ConcatPieces(pieces, count, lengths);
+  return ConcatPieces(pieces, count, lengths, encoded);
 }
 
 Text ComposeShareLink(const char* address, const char* title, const char* summary,
@@ -134,8 +201,9 @@ Text ComposeShareLink(const char* address, const char* title, const char* summar
       {kLinkHead, false}, {address, true},  {kTitleKey, false}, {title, true},   {kSummaryKey, false},
       {summary, true},    {kDescKey, false}, {comment, true},   {kLinkTail, false},
   };
-  size_t lengths[sizeof pieces / sizeof pieces[0]];
-  return ConcatPieces(pieces, sizeof pieces / sizeof pieces[0], lengths);
+  constexpr size_t kCount = sizeof pieces / sizeof pieces[0];
+  size_t lengths[kCount], encoded[kCount];
+  return ConcatPieces(pieces, kCount, lengths, encoded);
 }
 
 void ReleaseLastShareLink() {

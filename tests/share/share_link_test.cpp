@@ -133,6 +133,39 @@ TEST_F(ShareLinkTest, ConcatTextsJoinsInOrderSkippingNulls) {
   FreeBlock(joined);
 }
 
+std::string ReferenceEncode(const std::string& text) {
+  std::string out;
+  for (unsigned char byte : text) {
+    if (byte < 0x20 || byte == 0x7F || byte == '%' || byte == '&' || byte == '#' || byte == '+' || byte == '"') {
+      static const char hex[] = "0123456789ABCDEF";
+      out += '%';
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  return out;
+}
+
+// The user texts are scanned a group of bytes at a time: every offset from
+// a group boundary, every length up to a few groups, encoded bytes anywhere.
+TEST_F(ShareLinkTest, EncodesAtEveryAlignmentAndLength) {
+  alignas(16) char buffer[96];
+  const std::string sample = "a&b%c\x01d\"e#f+g\x7fh\xb1\xeai\r\nj klmnopqrstuvwxyz0123456789ABCDEFGHIJ";
+  for (size_t offset = 0; offset < 16; ++offset) {
+    for (size_t length = 0; length + offset < sizeof buffer && length <= sample.size(); ++length) {
+      std::string text = sample.substr(0, length);
+      std::memcpy(buffer + offset, text.data(), length);
+      buffer[offset + length] = '\0';
+      SizeRecorder::sizes().clear();
+      EXPECT_EQ(Compose("", buffer + offset, "", ""),
+                kHead + "&title=" + ReferenceEncode(text) + "&summary=&desc=" + kTail)
+          << "offset " << offset << " length " << length;
+    }
+  }
+}
+
 TEST(TextLengthTest, CountsBytesAtEveryAlignment) {
   alignas(8) char buffer[64];
   for (size_t offset = 0; offset < 8; ++offset) {
@@ -147,7 +180,7 @@ TEST(TextLengthTest, CountsBytesAtEveryAlignment) {
 }
 
 // A text whose NUL is the last byte before an inaccessible page: reading
-// one byte too far faults.
+// one byte too far faults, in measuring and in composing.
 TEST(TextLengthTest, ReadsNothingPastTheGroupHoldingTheNul) {
 #ifdef _WIN32
   SYSTEM_INFO info;
@@ -166,7 +199,12 @@ TEST(TextLengthTest, ReadsNothingPastTheGroupHoldingTheNul) {
   char* end = base + page;  // first inaccessible byte
   std::memset(base, 'x', page);
   end[-1] = '\0';
-  for (size_t length = 0; length < 12; ++length) EXPECT_EQ(TextLength(end - 1 - length), length);
+  for (size_t length = 0; length < 40; ++length) {
+    EXPECT_EQ(TextLength(end - 1 - length), length);
+    Text link = ComposeShareLink(end - 1 - length, end - 1 - length, "", "");
+    EXPECT_EQ(TextLength(link), kHead.size() + 2 * length + std::strlen("&title=&summary=&desc=") + kTail.size());
+    FreeBlock(link);
+  }
 #ifdef _WIN32
   VirtualFree(base, 0, MEM_RELEASE);
 #else

@@ -184,7 +184,9 @@ TEST_F(MainWindowTest, AllocationFailureAtEachPointOfAClickIsFatalAndClean) {
     ASSERT_GT(asked, 0u);
     EXPECT_EQ(FatalErrorCatcher::messages(),
               std::vector<std::string>{Ansi(("分配 " + std::to_string(asked) + " 字节内存失败!").c_str())});
-    if (failing == 5) EXPECT_EQ(asked, std::string(held).size() + 1);  // the link: same texts, same size
+    if (failing == 5) {
+      EXPECT_EQ(asked, std::string(held).size() + 1);  // the link: same texts, same size
+    }
     std::vector<void*> freed;
     for (const auto& event : RecordingHeap::events()) {
       if (event.allocation) continue;
