@@ -35,6 +35,21 @@ bool ModifiersAre(bool ctrl, bool shift, bool alt) {
 
 }  // namespace
 
+// Handles a window makes from its settings, released when it goes.
+struct FrameHandles {
+  explicit FrameHandles(const Unit& u) : picture(u.Bytes(window::BackPicture)) {}
+  ~FrameHandles() {
+    ReleaseWindowIcons(icons);
+    for (UnitCursor& cursor : cursors) ReleaseUnitCursor(cursor);
+  }
+  FrameHandles(const FrameHandles&) = delete;
+  FrameHandles& operator=(const FrameHandles&) = delete;
+
+  StoredPicture picture;
+  WindowIcons icons;
+  std::vector<UnitCursor> cursors;  // the window's, then the controls' in stored order
+};
+
 // --- UnitObject ---------------------------------------------------------------
 
 void UnitObject::Raise(int event) const {
@@ -70,6 +85,7 @@ FormWindow::FormWindow(const Unit& description) : UnitObject(description_), desc
 
 FormWindow::~FormWindow() = default;
 
+// The window may already be gone when this returns, if a created handler closed it.
 FormWindow* FormWindow::Load(const Unit& description, bool modal) {
   if (description.version > kNewestSettingsVersion) return nullptr;
   auto* window = new FormWindow(description);
@@ -98,6 +114,8 @@ bool FormWindow::MakeFrame(bool modal) {
                               place.y, width, height, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!hwnd) return false;
   Attach(hwnd);
+  frame_ = std::make_unique<FrameHandles>(u);
+  frame_->cursors.push_back(MakeUnitCursor(u.values[common::MousePointer]));
   // Route the window's messages through this object whatever its class.
   baseProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WindowProc)));
@@ -107,7 +125,7 @@ bool FormWindow::MakeFrame(bool modal) {
   GetWindowRect(hwnd, &outer);
   if (outer.right - outer.left != width || outer.bottom - outer.top != height)
     MoveWindow(hwnd, place.x, place.y, width, height, FALSE);
-  ApplyWindowIcons(hwnd, u);
+  frame_->icons = ApplyWindowIcons(hwnd, u);
   ApplyShape(hwnd, u);
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
   if (u.IsSet(window::AlwaysOnTop))
@@ -121,6 +139,7 @@ void FormWindow::MakeControls() {
   const std::vector<Unit>& children = description_.children;
   controls_.resize(children.size());
   for (size_t i = children.size(); i-- > 0;) controls_[i] = MakeControl(children[i], *this);
+  for (const Unit& child : children) frame_->cursors.push_back(MakeUnitCursor(child.values[common::MousePointer]));
 
   HWND above = HWND_TOP;
   for (const auto& control : controls_) {
@@ -137,15 +156,24 @@ void FormWindow::MakeControls() {
 
 void FormWindow::Show() {
   HWND hwnd = this->hwnd();
+  // A handler may close the window, and this object goes with it.
   Raise(window::Created);
+  if (!IsWindow(hwnd)) return;
   Raise(window::Moved);
+  if (!IsWindow(hwnd)) return;
   Raise(window::Resized);
-  if (!IsWindow(hwnd) || !description_.IsSet(common::Visible)) return;
+  if (!IsWindow(hwnd)) return;
+  if (!description_.IsSet(common::Visible)) {
+    eventsLive_ = true;
+    return;
+  }
   switch (description_.Number(window::StartPosition)) {
     case 2: ShowWindow(hwnd, SW_SHOWMINIMIZED); break;
     case 3: ShowWindow(hwnd, SW_SHOWMAXIMIZED); break;
     default: ShowWindow(hwnd, SW_SHOW); break;
   }
+  // The first showing's own WM_MOVE and WM_SIZE are the events just raised.
+  eventsLive_ = true;
   HWND focusAfterShowing = GetFocus();
   UpdateWindow(hwnd);
   if (IsWindow(hwnd) && focusAfterShowing && GetFocus() != focusAfterShowing && IsWindow(focusAfterShowing))
@@ -205,23 +233,23 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(message, wParam, lParam);
-    case WM_NCHITTEST: {
-      LRESULT hit = CallBase(message, wParam, lParam);
-      if (hit == HTCLIENT && description_.IsSet(window::DragAnywhere) && KeyIsDown(VK_LBUTTON))
-        return HTCAPTION;
-      return hit;
-    }
+    case WM_LBUTTONDOWN:
+      if (OnLeftButtonDown()) return 0;
+      return CallBase(message, wParam, lParam);
+    case WM_SYSCOMMAND:
+      // Movable 0: neither the caption bar nor DragAnywhere moves the window.
+      if ((wParam & 0xFFF0) == SC_MOVE && !description_.IsSet(window::Movable)) return 0;
+      return CallBase(message, wParam, lParam);
     case WM_SETCURSOR:
-      if (reinterpret_cast<HWND>(wParam) == hwnd() && LOWORD(lParam) == HTCLIENT &&
-          ApplyMousePointer(description_))
-        return TRUE;
+      if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
       return CallBase(message, wParam, lParam);
     case WM_SIZE:
-      ApplyShape(hwnd(), description_);
-      Raise(window::Resized);
+      // An icon has no outline; restoring rebuilds it.
+      if (wParam != SIZE_MINIMIZED) ApplyShape(hwnd(), description_);
+      if (eventsLive_) Raise(window::Resized);
       return CallBase(message, wParam, lParam);
     case WM_MOVE:
-      Raise(window::Moved);
+      if (eventsLive_) Raise(window::Moved);
       return CallBase(message, wParam, lParam);
     case WM_CLOSE:
       OnClose();
@@ -240,7 +268,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void FormWindow::OnPaint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(hwnd(), &paint);
-  PaintClientArea(hwnd(), dc, paint.rcPaint, description_);
+  PaintClientArea(hwnd(), dc, paint.rcPaint, description_, frame_->picture);
   EndPaint(hwnd(), &paint);
 }
 
@@ -281,6 +309,30 @@ LRESULT FormWindow::OnNotify(UINT message, WPARAM wParam, LPARAM lParam) {
   return CallBase(message, wParam, lParam);
 }
 
+bool FormWindow::OnSetCursor(HWND target, UINT hit) {
+  if (hit != HTCLIENT || !frame_) return false;
+  size_t index = 0;
+  if (target != hwnd()) {
+    ControlObject* control = ControlFromHwnd(target);
+    if (!control) return false;
+    index = 1 + static_cast<size_t>(std::find_if(controls_.begin(), controls_.end(),
+                                                 [&](const auto& c) { return c.get() == control; }) -
+                                    controls_.begin());
+  }
+  if (index >= frame_->cursors.size() || !frame_->cursors[index].cursor) return false;
+  SetCursor(frame_->cursors[index].cursor);
+  return true;
+}
+
+bool FormWindow::OnLeftButtonDown() {
+  if (!description_.IsSet(window::DragAnywhere)) return false;
+  // Hand the press to the system as if it were on the caption bar.
+  ReleaseCapture();
+  DWORD position = GetMessagePos();
+  SendMessageA(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, static_cast<LPARAM>(position));
+  return true;
+}
+
 void FormWindow::OnClose() {
   HWND hwnd = this->hwnd();
   Raise(window::Close);
@@ -291,6 +343,7 @@ void FormWindow::OnNcDestroy() {
   HWND hwnd = this->hwnd();
   WNDPROC base = baseProc_;
   controls_.clear();
+  frame_.reset();
   Detach();
   SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
   CallWindowProcA(base, hwnd, WM_NCDESTROY, 0, 0);
@@ -316,17 +369,40 @@ std::vector<ControlObject*> FormWindow::TabStops() const {
   return stops;
 }
 
+bool FormWindow::ComesBefore(const ControlObject* a, const ControlObject* b) const {
+  const int orderA = a->unit().Number(common::FocusOrder), orderB = b->unit().Number(common::FocusOrder);
+  if (orderA != orderB) return orderA < orderB;
+  return StoredIndex(a) > StoredIndex(b);
+}
+
+size_t FormWindow::StoredIndex(const ControlObject* control) const {
+  for (size_t i = 0; i < controls_.size(); ++i)
+    if (controls_[i].get() == control) return i;
+  return controls_.size();
+}
+
 void FormWindow::MoveFocus(bool forward) {
   ControlObject* focused = FocusedControl();
   if (!focused) return;  // the window itself has the focus
   std::vector<ControlObject*> stops = TabStops();
   if (stops.empty()) return;
-  auto at = std::find(stops.begin(), stops.end(), focused);
-  size_t index = at == stops.end() ? 0 : static_cast<size_t>(at - stops.begin());
-  size_t next = at == stops.end() ? 0
-                : forward         ? (index + 1) % stops.size()
-                                  : (index + stops.size() - 1) % stops.size();
-  SetFocus(stops[next]->hwnd());
+  // The neighbour by the order's key, so that a focused control that is no
+  // tab stop itself (clicked, say) still moves to the one after it.
+  ControlObject* target = forward ? stops.front() : stops.back();
+  if (forward) {
+    for (ControlObject* stop : stops)
+      if (ComesBefore(focused, stop)) {
+        target = stop;
+        break;
+      }
+  } else {
+    for (auto it = stops.rbegin(); it != stops.rend(); ++it)
+      if (ComesBefore(*it, focused)) {
+        target = *it;
+        break;
+      }
+  }
+  SetFocus(target->hwnd());
 }
 
 bool FormWindow::PreTranslate(MSG& msg) {

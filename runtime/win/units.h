@@ -10,6 +10,7 @@
 #include "../form.h"
 
 class FormWindow;
+struct FrameHandles;
 
 class UnitObject {
  public:
@@ -101,14 +102,20 @@ class FormWindow : public UnitObject {
   LRESULT OnNotify(UINT message, WPARAM wParam, LPARAM lParam);
   void OnClose();
   void OnNcDestroy();
+  bool OnSetCursor(HWND target, UINT hit);
+  bool OnLeftButtonDown();
 
   bool HandleKey(const MSG& msg);
   std::vector<ControlObject*> TabStops() const;
   void MoveFocus(bool forward);
+  bool ComesBefore(const ControlObject* a, const ControlObject* b) const;  // in the focus order
+  size_t StoredIndex(const ControlObject* control) const;
   ControlObject* FocusedControl() const;
 
   Unit description_;  // own copy: outlives the stored descriptions at shutdown
   std::vector<std::unique_ptr<ControlObject>> controls_;
   WNDPROC baseProc_ = nullptr;  // DefWindowProcA, or the WindowClassName class's own
   HWND rememberedFocus_ = nullptr;
+  std::unique_ptr<FrameHandles> frame_;  // picture, icons, cursors made from the settings
+  bool eventsLive_ = false;  // moved and resized are raised only after created
 };
