@@ -116,6 +116,7 @@ TEST(StartPlace, RealWindowOnThisScreen) {
   const ScreenCase* screen = nullptr;
   for (const ScreenCase& s : kScreens)
     if (s.width == width && s.height == height) screen = &s;
+  RecordProperty("screen", std::to_string(width) + "x" + std::to_string(height));
   ASSERT_TRUE(screen) << "no case for a screen of " << width << "x" << height;
   LoadedForm form("start_place.form");
   HWND hwnd = form.Load(0x10);
