@@ -1,5 +1,9 @@
 #include "driver.h"
 
+#include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -104,6 +108,26 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
 }
 
+std::string PercentDecode(const std::string& text) {
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && digit(text[i + 1]) >= 0 && digit(text[i + 2]) >= 0) {
+      out += static_cast<char>(digit(text[i + 1]) * 16 + digit(text[i + 2]));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 // --- Program ----------------------------------------------------------------
 
 Program::Program(const std::string& exe, const std::string& arguments, const std::string& directory) {
@@ -180,6 +204,97 @@ std::string Program::CurrentDirectory() const {
   return out;
 }
 
+namespace {
+
+// Calls visit(base, size) for each committed private region that can be read.
+template <typename Visit>
+bool EachPrivateRegion(HANDLE process, Visit visit) {
+  MEMORY_BASIC_INFORMATION region;
+  const char* at = nullptr;
+  bool any = false;
+  while (VirtualQueryEx(process, at, &region, sizeof region) == sizeof region) {
+    any = true;
+    const DWORD unreadable = PAGE_NOACCESS | PAGE_GUARD;
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE && !(region.Protect & unreadable))
+      visit(static_cast<const char*>(region.BaseAddress), region.RegionSize);
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return any;
+}
+
+DWORD ListedHandles(DWORD processId) {
+  auto query = reinterpret_cast<decltype(&NtQuerySystemInformation)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return 0;
+  std::vector<char> buffer(1 << 20);
+  ULONG needed = 0;
+  while (query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) ==
+         static_cast<NTSTATUS>(0xC0000004) /* STATUS_INFO_LENGTH_MISMATCH */)
+    buffer.resize(buffer.size() * 2);
+  for (size_t at = 0;;) {
+    const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+    if (reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId) == processId) return entry->HandleCount;
+    if (!entry->NextEntryOffset) return 0;
+    at += entry->NextEntryOffset;
+  }
+}
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM param) {
+  ++*reinterpret_cast<DWORD*>(param);
+  EnumChildWindows(hwnd, [](HWND, LPARAM count) -> BOOL {
+    ++*reinterpret_cast<DWORD*>(count);
+    return TRUE;
+  }, param);
+  return TRUE;
+}
+
+BOOL CALLBACK CountProcessWindows(HWND hwnd, LPARAM param) {
+  auto* count = reinterpret_cast<std::pair<DWORD, DWORD>*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (owner == count->first) CountWindow(hwnd, reinterpret_cast<LPARAM>(&count->second));
+  return TRUE;
+}
+
+}  // namespace
+
+ProcessFigures Program::Figures() const {
+  ProcessFigures figures;
+  PROCESS_MEMORY_COUNTERS_EX memory = {};
+  memory.cb = sizeof memory;
+  if (!process_ || !GetProcessMemoryInfo(process_, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory))
+    return figures;
+  figures.privateUsage = memory.PrivateUsage;
+  figures.workingSet = memory.WorkingSetSize;
+  if (!EachPrivateRegion(process_, [&](const char*, SIZE_T size) { figures.committedPrivate += size; }))
+    return figures;
+  GetProcessHandleCount(process_, &figures.handleCount);
+  figures.listedHandles = ListedHandles(id_);
+  figures.userObjects = GetGuiResources(process_, GR_USEROBJECTS);
+  figures.gdiObjects = GetGuiResources(process_, GR_GDIOBJECTS);
+  std::pair<DWORD, DWORD> windows = {id_, 0};
+  EnumWindows(&CountProcessWindows, reinterpret_cast<LPARAM>(&windows));
+  figures.windows = windows.second;
+  figures.read = true;
+  return figures;
+}
+
+size_t Program::CountInMemory(const std::string& bytes) const {
+  const std::string wanted = bytes + '\0';
+  size_t count = 0;
+  std::string region;
+  EachPrivateRegion(process_, [&](const char* base, SIZE_T size) {
+    region.resize(size);
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process_, base, region.data(), size, &read)) return;
+    region.resize(read);
+    for (size_t at = region.find(wanted); at != std::string::npos; at = region.find(wanted, at + 1)) ++count;
+  });
+  return count;
+}
+
 // --- Windows ----------------------------------------------------------------
 
 std::string ReadText(HWND hwnd) {
@@ -195,10 +310,11 @@ std::string ReadText(HWND hwnd) {
   return text;
 }
 
-void SetText(HWND hwnd, const std::string& bytes) {
+bool SetText(HWND hwnd, const std::string& bytes, DWORD timeoutMs) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str()), SMTO_ABORTIFHUNG,
-                      kSendTimeoutMs, &result);
+  return SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bytes.c_str()), SMTO_ABORTIFHUNG,
+                             timeoutMs, &result) != 0 &&
+         result == TRUE;
 }
 
 std::string ClassName(HWND hwnd) {
@@ -229,6 +345,83 @@ HWND FindChildAt(HWND parent, const char* className, int left, int top, int widt
       return child.hwnd;
   }
   return nullptr;
+}
+
+bool Responsive(HWND hwnd, DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
+bool SendClick(HWND button, DWORD timeoutMs) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(button, BM_CLICK, 0, 0, 0, timeoutMs, &result) != 0;
+}
+
+namespace {
+
+template <typename Visit>
+void EachProcess(Visit visit) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    visit(entry);
+  CloseHandle(snapshot);
+}
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param) {
+  if (IsWindowVisible(hwnd)) reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+}  // namespace
+
+std::vector<ProcessEntry> Processes() {
+  std::vector<ProcessEntry> processes;
+  EachProcess([&](const PROCESSENTRY32& entry) { processes.push_back({entry.th32ProcessID, entry.szExeFile}); });
+  return processes;
+}
+
+std::vector<HWND> VisibleTopLevelWindows() {
+  std::vector<HWND> windows;
+  EnumWindows(&CollectVisible, reinterpret_cast<LPARAM>(&windows));
+  return windows;
+}
+
+bool PressKeys(const std::vector<WORD>& virtualKeys) {
+  std::vector<INPUT> inputs;
+  for (WORD key : virtualKeys) inputs.push_back(KeyInput(key, false));
+  for (auto key = virtualKeys.rbegin(); key != virtualKeys.rend(); ++key) inputs.push_back(KeyInput(*key, true));
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+bool ClickAt(POINT screen) {
+  if (!SetCursorPos(screen.x, screen.y)) return false;
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  return SendInput(2, clicks, sizeof(INPUT)) == 2;
+}
+
+bool BringToFront(HWND window, DWORD timeoutMs) {
+  return WaitUntil(
+      [&] {
+        if (GetForegroundWindow() == window) return true;
+        SetForegroundWindow(window);
+        return false;
+      },
+      timeoutMs);
 }
 
 void PostChars(HWND hwnd, const std::string& bytes) {
@@ -284,13 +477,41 @@ std::vector<std::string> Recorder::Lines() const {
   return lines;
 }
 
-void Recorder::Mark() { seen_ = Lines().size(); }
+// Reads on from where it stopped, so a long log is not read again each time.
+void Recorder::ReadOn() {
+  std::ifstream in(path_, std::ios::binary | std::ios::ate);
+  if (!in) return;
+  const unsigned long long size = static_cast<unsigned long long>(in.tellg());
+  if (size <= offset_) return;
+  std::string chunk(static_cast<size_t>(size - offset_), '\0');
+  in.seekg(static_cast<std::streamoff>(offset_));
+  in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+  chunk.resize(static_cast<size_t>(in.gcount()));
+  size_t start = 0;
+  for (size_t end; (end = chunk.find('\n', start)) != std::string::npos; start = end + 1)
+    pending_.push_back(chunk.substr(start, end - start));
+  offset_ += start;
+}
+
+void Recorder::Mark() {
+  ReadOn();
+  pending_.clear();
+  taken_ = 0;
+}
 
 bool Recorder::WaitForNext(DWORD timeoutMs, std::string* line) {
-  std::vector<std::string> lines;
-  if (!WaitUntil([&] { return (lines = Lines()).size() > seen_; }, timeoutMs)) return false;
-  *line = lines[seen_];
-  ++seen_;
+  if (!WaitUntil(
+          [&] {
+            if (taken_ == pending_.size()) ReadOn();
+            return taken_ < pending_.size();
+          },
+          timeoutMs))
+    return false;
+  *line = pending_[taken_++];
+  if (taken_ == pending_.size()) {
+    pending_.clear();
+    taken_ = 0;
+  }
   return true;
 }
 

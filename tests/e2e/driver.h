@@ -21,6 +21,25 @@ std::string Utf8FromGbk(const std::string& gbk);
 // Polls the condition every few milliseconds until it holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
+// %XX (either case) becomes its byte; every other byte stays as it is.
+std::string PercentDecode(const std::string& text);
+
+// What a process holds, read from outside. Wine 8 answers 0 for
+// PrivateUsage, GetProcessHandleCount and GetGuiResources of another
+// process, so the committed private pages are summed from VirtualQueryEx and
+// the handles taken from the system's process list as well.
+struct ProcessFigures {
+  bool read = false;             // false: the figures could not be read
+  SIZE_T privateUsage = 0;       // GetProcessMemoryInfo
+  SIZE_T workingSet = 0;         // GetProcessMemoryInfo
+  SIZE_T committedPrivate = 0;   // MEM_COMMIT and MEM_PRIVATE pages
+  DWORD handleCount = 0;         // GetProcessHandleCount
+  DWORD listedHandles = 0;       // NtQuerySystemInformation's process list
+  DWORD userObjects = 0;         // GetGuiResources
+  DWORD gdiObjects = 0;
+  DWORD windows = 0;             // its top-level and child windows
+};
+
 // One started process; still running at destruction, it is terminated.
 class Program {
  public:
@@ -48,6 +67,12 @@ class Program {
   // The process's current directory, read from its process parameters.
   std::string CurrentDirectory() const;
 
+  ProcessFigures Figures() const;
+
+  // How often the bytes, followed by a NUL, lie in its committed private
+  // memory (its heap among it).
+  size_t CountInMemory(const std::string& bytes) const;
+
  private:
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
@@ -55,7 +80,8 @@ class Program {
 
 // WM_GETTEXT, as the bytes the window gives.
 std::string ReadText(HWND hwnd);
-void SetText(HWND hwnd, const std::string& bytes);
+// False when the window did not take the text within the time.
+bool SetText(HWND hwnd, const std::string& bytes, DWORD timeoutMs = 5000);
 std::string ClassName(HWND hwnd);
 
 struct Child {
@@ -67,6 +93,27 @@ struct Child {
 std::vector<Child> Children(HWND parent);
 // The child of that class whose outer rectangle is exactly left, top, width x height.
 HWND FindChildAt(HWND parent, const char* className, int left, int top, int width, int height);
+
+// Waits for the window's thread to answer WM_NULL.
+bool Responsive(HWND hwnd, DWORD timeoutMs);
+// BM_CLICK sent, not posted: true once the click's handler has returned.
+bool SendClick(HWND button, DWORD timeoutMs);
+
+// Every process and every visible top-level window there is now.
+struct ProcessEntry {
+  DWORD id;
+  std::string exeName;
+};
+std::vector<ProcessEntry> Processes();
+std::vector<HWND> VisibleTopLevelWindows();
+
+// Real input through SendInput (the window must be in the foreground):
+// the keys go down in order and up in reverse order.
+bool PressKeys(const std::vector<WORD>& virtualKeys);
+// A left click at a screen point.
+bool ClickAt(POINT screen);
+// Brings the window to the foreground; true once it is there.
+bool BringToFront(HWND window, DWORD timeoutMs);
 
 // Posts each byte as WM_CHAR; a two-byte character goes as its two bytes.
 void PostChars(HWND hwnd, const std::string& bytes);
@@ -90,8 +137,13 @@ class Recorder {
   bool WaitForNext(DWORD timeoutMs, std::string* line);
 
  private:
+  // Finished lines from offset_ on go to pending_.
+  void ReadOn();
+
   std::string path_;
-  size_t seen_ = 0;
+  unsigned long long offset_ = 0;
+  std::vector<std::string> pending_;
+  size_t taken_ = 0;  // of pending_
 };
 
 }  // namespace e2e
