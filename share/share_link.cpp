@@ -22,11 +22,21 @@ constexpr char kSummaryKey[] = "&summary=";
 constexpr char kDescKey[] = "&desc=";
 constexpr char kLinkTail[] = "%5E_%5E&site=discuz%7C&style=103&width=50&height=16";
 
-// A piece of the link; user texts are percent-encoded on the way in.
+constexpr size_t kUnmeasured = static_cast<size_t>(-1);
+
+// A piece of the link; user texts are percent-encoded on the way in. The
+// constant pieces come with their lengths, known when the program is built.
 struct Piece {
   const char* text;
   bool encoded;
+  size_t length;
 };
+
+template <size_t N>
+constexpr Piece Constant(const char (&text)[N]) {
+  return {text, false, N - 1};
+}
+constexpr Piece UserText(const char* text) { return {text, true, kUnmeasured}; }
 
 constexpr bool NeedsEncoding(unsigned char byte) {
   return byte < 0x20 || byte == 0x7F || byte == '%' || byte == '&' || byte == '#' ||
@@ -40,6 +50,21 @@ struct EncodingTable {
   }
 };
 constexpr EncodingTable kEncoding;
+
+#ifdef __SSE2__
+// A bit for each byte of the group that is below 0x20 (NUL included), 0x7F,
+// or one of % & # + ".
+inline unsigned SpecialBytes(__m128i group) {
+  __m128i special = _mm_cmpeq_epi8(_mm_min_epu8(group, _mm_set1_epi8(0x1F)), group);
+  special = _mm_or_si128(special, _mm_cmpeq_epi8(group, _mm_set1_epi8(0x7F)));
+  special = _mm_or_si128(special, _mm_cmpeq_epi8(group, _mm_set1_epi8('%')));
+  special = _mm_or_si128(special, _mm_cmpeq_epi8(group, _mm_set1_epi8('&')));
+  special = _mm_or_si128(special, _mm_cmpeq_epi8(group, _mm_set1_epi8('#')));
+  special = _mm_or_si128(special, _mm_cmpeq_epi8(group, _mm_set1_epi8('+')));
+  special = _mm_or_si128(special, _mm_cmpeq_epi8(group, _mm_set1_epi8('"')));
+  return static_cast<unsigned>(_mm_movemask_epi8(special));
+}
+#endif
 
 struct Measure {
   size_t length;   // bytes before the NUL
@@ -66,30 +91,19 @@ Measure MeasureUserText(const char* text) {
     measure.encoded += kEncoding.encode[byte];
     ++p;
   }
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i below = _mm_set1_epi8(0x20);
-  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i del = _mm_set1_epi8(0x7F), percent = _mm_set1_epi8('%'), amp = _mm_set1_epi8('&'),
-                hash = _mm_set1_epi8('#'), plus = _mm_set1_epi8('+'), quote = _mm_set1_epi8('"');
   for (;; p += 16) {
     const __m128i group = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
-    const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(group, zero)));
-    // Unsigned byte < 0x20, by a signed compare after flipping the top bit.
-    __m128i special = _mm_cmplt_epi8(_mm_xor_si128(group, bias), _mm_xor_si128(below, bias));
-    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, del));
-    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, percent));
-    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, amp));
-    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, hash));
-    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, plus));
-    special = _mm_or_si128(special, _mm_cmpeq_epi8(group, quote));
-    unsigned specials = static_cast<unsigned>(_mm_movemask_epi8(special));
-    if (nul) {
-      const unsigned before = (nul & (0u - nul)) - 1;  // the bytes before the first NUL
-      measure.encoded += static_cast<size_t>(__builtin_popcount(specials & before));
-      measure.length = static_cast<size_t>(p - text) + static_cast<size_t>(__builtin_ctz(nul));
-      return measure;
+    unsigned specials = SpecialBytes(group);
+    // The NUL is among the "specials" (it is below 0x20): look closer only
+    // in the groups that have any.
+    for (; specials; specials &= specials - 1) {
+      const int at = __builtin_ctz(specials);
+      if (p[at] == '\0') {
+        measure.length = static_cast<size_t>(p + at - text);
+        return measure;
+      }
+      ++measure.encoded;
     }
-    if (specials) measure.encoded += static_cast<size_t>(__builtin_popcount(specials));
   }
 #else
   for (; *p; ++p) measure.encoded += kEncoding.encode[static_cast<unsigned char>(*p)];
@@ -98,21 +112,39 @@ Measure MeasureUserText(const char* text) {
 #endif
 }
 
-char* CopyEncoded(char* out, const char* text, size_t length) {
+char* PutEncoded(char* out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  size_t runStart = 0;
-  for (size_t i = 0; i < length; ++i) {
-    unsigned char byte = static_cast<unsigned char>(text[i]);
-    if (!kEncoding.encode[byte]) continue;
-    std::memcpy(out, text + runStart, i - runStart);
-    out += i - runStart;
-    *out++ = '%';
-    *out++ = kHex[byte >> 4];
-    *out++ = kHex[byte & 0xF];
-    runStart = i + 1;
+  out[0] = '%';
+  out[1] = kHex[byte >> 4];
+  out[2] = kHex[byte & 0xF];
+  return out + 3;
+}
+
+// Copies length bytes (no NUL among them), encoding those that need it.
+char* CopyEncoded(char* out, const char* text, size_t length) {
+  const char* p = text;
+  const char* end = text + length;
+#ifdef __SSE2__
+  for (; end - p >= 16; p += 16) {
+    const __m128i group = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if (!SpecialBytes(group)) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), group);
+      out += 16;
+      continue;
+    }
+    for (int i = 0; i < 16; ++i) {
+      const unsigned char byte = static_cast<unsigned char>(p[i]);
+      if (kEncoding.encode[byte]) out = PutEncoded(out, byte);
+      else *out++ = static_cast<char>(byte);
+    }
   }
-  std::memcpy(out, text + runStart, length - runStart);
-  return out + (length - runStart);
+#endif
+  for (; p < end; ++p) {
+    const unsigned char byte = static_cast<unsigned char>(*p);
+    if (kEncoding.encode[byte]) out = PutEncoded(out, byte);
+    else *out++ = static_cast<char>(byte);
+  }
+  return out;
 }
 
 // Measures every piece once into lengths, takes one block, copies by the
@@ -126,7 +158,7 @@ Text ConcatPieces(const Piece* pieces, size_t count, size_t* lengths, size_t* en
       encodedBytes[i] = measure.encoded;
       total += measure.length + 2 * measure.encoded;
     } else {
-      lengths[i] = TextLength(pieces[i].text);
+      lengths[i] = pieces[i].length != kUnmeasured ? pieces[i].length : TextLength(pieces[i].text);
       encodedBytes[i] = 0;
       total += lengths[i];
     }
@@ -191,15 +223,16 @@ Text ConcatTexts(size_t count, const char* const* texts) {
     pieces = heapPieces.data();
     lengths = heapLengths.data();
   }
-  for (size_t i = 0; i < count; ++i) pieces[i] = {texts[i], false};
+  for (size_t i = 0; i < count; ++i) pieces[i] = {texts[i], false, kUnmeasured};
   return ConcatPieces(pieces, count, lengths, encoded);
 }
 
 Text ComposeShareLink(const char* address, const char* title, const char* summary,
                       const char* comment) {
   const Piece pieces[] = {
-      {kLinkHead, false}, {address, true},  {kTitleKey, false}, {title, true},   {kSummaryKey, false},
-      {summary, true},    {kDescKey, false}, {comment, true},   {kLinkTail, false},
+      Constant(kLinkHead), UserText(address), Constant(kTitleKey),   UserText(title),
+      Constant(kSummaryKey), UserText(summary), Constant(kDescKey), UserText(comment),
+      Constant(kLinkTail),
   };
   constexpr size_t kCount = sizeof pieces / sizeof pieces[0];
   size_t lengths[kCount], encoded[kCount];
