@@ -10,7 +10,7 @@ for build in mingw-x64:win64 mingw-x86:win32; do
   zip="$dir/qqshare-1.0.0-${build##*:}.zip"
   cmake --build "$dir" --target package >"$dir/package.log" 2>&1 || fail "packaging $dir failed"
   [ -f "$zip" ] || fail "no $zip"
-  names=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+  names=$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')
   [ "$names" = "README.txt qqshare.exe " ] || fail "$zip holds: $names"
   unzip -p "$zip" qqshare.exe | cmp -s - "$dir/qqshare.exe" || fail "$zip holds another exe than $dir"
   unzip -p "$zip" README.txt | grep -q '打开' || fail "$zip: README without its Chinese part"
