@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "controls.h"
+#include "system_library.h"
 #include "window_frame.h"
 
 namespace {
@@ -90,8 +91,10 @@ void RecomputeFrame(HWND hwnd) {
 void InitUpDownClass() {
   static bool done = false;
   if (done) return;
+  static const auto initCommonControls =
+      SystemFunction<decltype(&InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx");
   INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
-  done = InitCommonControlsEx(&classes) != FALSE;
+  done = initCommonControls && initCommonControls(&classes) != FALSE;
 }
 
 class EditBox : public ControlObject {

@@ -1,5 +1,7 @@
 #include "window_frame.h"
 
+#include "system_library.h"
+
 #include <mmsystem.h>
 
 #include <cmath>
@@ -310,6 +312,17 @@ void ApplyShape(HWND hwnd, const Unit& u) {
 
 // --- Music -----------------------------------------------------------------
 
+namespace {
+
+// PlaySoundA from winmm, or a stand-in that plays nothing when it is missing.
+decltype(&PlaySoundA) PlaySoundFunction() {
+  static const auto playSound = SystemFunction<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+  static const decltype(&PlaySoundA) none = [](LPCSTR, HMODULE, DWORD) -> BOOL { return FALSE; };
+  return playSound ? playSound : none;
+}
+
+}  // namespace
+
 void StartBackMusic(HWND hwnd, const Unit& u) {
   const std::string& sound = u.Bytes(window::BackMusic);
   const int count = u.Number(window::PlayCount);
@@ -317,12 +330,12 @@ void StartBackMusic(HWND hwnd, const Unit& u) {
   // The bytes stay in the window's own settings while it exists; the music
   // is stopped before they go. No device: PlaySound fails and nothing plays.
   DWORD flags = SND_MEMORY | SND_ASYNC | SND_NODEFAULT | (count == 0 ? SND_LOOP : 0);
-  if (PlaySoundA(sound.data(), nullptr, flags)) g_musicWindow = hwnd;
+  if (PlaySoundFunction()(sound.data(), nullptr, flags)) g_musicWindow = hwnd;
 }
 
 void StopBackMusic(HWND hwnd) {
   if (!hwnd || g_musicWindow != hwnd) return;
-  PlaySoundA(nullptr, nullptr, 0);
+  PlaySoundFunction()(nullptr, nullptr, 0);
   g_musicWindow = nullptr;
 }
 
@@ -384,7 +397,9 @@ StoredPicture::StoredPicture(const std::string& data) {
     return;
   }
   void* object = nullptr;
-  if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(data.size()), FALSE, __uuidof(IPicture), &object)))
+  static const auto loadPicture = SystemFunction<decltype(&OleLoadPicture)>("oleaut32.dll", "OleLoadPicture");
+  if (loadPicture &&
+      SUCCEEDED(loadPicture(stream, static_cast<LONG>(data.size()), FALSE, __uuidof(IPicture), &object)))
     picture_ = static_cast<IPicture*>(object);
   stream->Release();
   if (!picture_) return;
