@@ -314,11 +314,12 @@ void ApplyShape(HWND hwnd, const Unit& u) {
 
 namespace {
 
+BOOL WINAPI PlayNoSound(LPCSTR, HMODULE, DWORD) { return FALSE; }
+
 // PlaySoundA from winmm, or a stand-in that plays nothing when it is missing.
 decltype(&PlaySoundA) PlaySoundFunction() {
   static const auto playSound = SystemFunction<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
-  static const decltype(&PlaySoundA) none = [](LPCSTR, HMODULE, DWORD) -> BOOL { return FALSE; };
-  return playSound ? playSound : none;
+  return playSound ? playSound : &PlayNoSound;
 }
 
 }  // namespace
