@@ -28,9 +28,6 @@ wine_env_start() {
     echo $! >"$QQ_ENV_DIR/xvfb.pid"
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
   fi
-  # Persistent before anything else runs: later wine starts then cost a
-  # second, not several. It says no when a server already runs; that one stays.
-  wineserver -p 2>/dev/null || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >"$QQ_ENV_DIR/wineboot.log" 2>&1 || true
   fi
@@ -55,6 +52,12 @@ REGEDIT4
 "Default"="$QQ_DESKTOP_SIZE"
 REG
   wine regedit /S "$QQ_ENV_DIR/env.reg" >/dev/null 2>&1 || true
+  # A desktop made before these settings keeps its old size while its
+  # server lives: start a fresh one, persistent, so that later wine starts
+  # cost a second, not several.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p
   : >"$QQ_RECORDER_LOG"
 }
 
