@@ -54,10 +54,13 @@ REG
   wine regedit /S "$QQ_ENV_DIR/env.reg" >/dev/null 2>&1 || true
   # A desktop made before these settings keeps its old size while its
   # server lives: start a fresh one, persistent, so that later wine starts
-  # cost a second, not several.
+  # cost a second, not several. Then bring the desktop and Wine's services up
+  # here, with their output going nowhere: started by a test, they would hold
+  # its output pipe open and keep CTest waiting.
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   wineserver -p
+  wine regedit /S "$QQ_ENV_DIR/env.reg" >/dev/null 2>&1 || true
   : >"$QQ_RECORDER_LOG"
 }
 

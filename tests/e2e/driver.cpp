@@ -136,9 +136,15 @@ Program::Program(const std::string& exe, const std::string& arguments, const std
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      directory.empty() ? nullptr : directory.c_str(), &startup, &info))
-    return;
+  // An exe written a moment ago (a damaged copy) may still be held by the
+  // writer under Wine: try again for a while before calling it a failure.
+  for (int attempt = 0;; ++attempt) {
+    if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+      break;
+    if (attempt == 30 || GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    Sleep(100);
+  }
   CloseHandle(info.hThread);
   process_ = info.hProcess;
   id_ = info.dwProcessId;

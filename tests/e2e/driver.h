@@ -11,6 +11,12 @@
 
 namespace e2e {
 
+// The class of the program's window, and how long a start or a link may take
+// under Wine on a loaded machine.
+constexpr char kWindowClass[] = "RuntimeFormWindow";
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kLinkTimeoutMs = 30000;
+
 // "/a/b" as Wine's Z: drive sees it: "Z:\a\b".
 std::string WindowsPath(const std::string& unixPath);
 

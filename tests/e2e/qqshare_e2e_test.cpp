@@ -17,9 +17,9 @@ namespace {
 
 using e2e::Gbk;
 
-constexpr char kWindowClass[] = "RuntimeFormWindow";
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kLinkTimeoutMs = 30000;
+using e2e::kLinkTimeoutMs;
+using e2e::kStartTimeoutMs;
+using e2e::kWindowClass;
 
 // What the browser is handed before the address: Wine's shell passes the
 // program's escapes through unchanged.

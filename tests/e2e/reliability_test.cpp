@@ -20,9 +20,9 @@ namespace {
 
 using e2e::Gbk;
 
-constexpr char kWindowClass[] = "RuntimeFormWindow";
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kLinkTimeoutMs = 30000;
+using e2e::kLinkTimeoutMs;
+using e2e::kStartTimeoutMs;
+using e2e::kWindowClass;
 // Wine 8's shell hands a link of up to 984 characters on whole (a two-byte
 // character counts once); a longer one reaches the browser as "http://" or
 // not at all. Links of up to this many bytes are safe either way.
