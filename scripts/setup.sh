@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make python3 g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  googletest wine wine64 xvfb x11-apps imagemagick locales fonts-wqy-microhei zip unzip
+  googletest wine wine64 xvfb x11-apps imagemagick locales fonts-wqy-microhei zip unzip procps
 )
 
 missing=()

@@ -23,10 +23,13 @@ export QQ_DESKTOP_SIZE="${QQ_DESKTOP_SIZE:-1024x768}"
 
 wine_env_start() {
   mkdir -p "$QQ_ENV_DIR"
-  if [ "${QQ_USER_DISPLAY:-0}" != 1 ] && ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && ! [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ]; then
+  local number="${DISPLAY#:}"
+  if [ "${QQ_USER_DISPLAY:-0}" != 1 ] && ! pgrep -f "^Xvfb $DISPLAY( |\$)" >/dev/null; then
+    # A server that died without cleaning up leaves its lock and socket behind.
+    rm -f "/tmp/.X$number-lock" "/tmp/.X11-unix/X$number"
     Xvfb "$DISPLAY" -screen 0 2048x1536x24 -nolisten tcp >"$QQ_ENV_DIR/xvfb.log" 2>&1 &
     echo $! >"$QQ_ENV_DIR/xvfb.pid"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >"$QQ_ENV_DIR/wineboot.log" 2>&1 || true
