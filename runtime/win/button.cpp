@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "controls.h"
+#include "icon_file.h"
 
 namespace {
 
@@ -30,12 +31,6 @@ DWORD ButtonStyle(const Unit& u) {
 
 uint32_t ReadU32(const std::string& bytes, size_t at) {
   uint32_t value;
-  std::memcpy(&value, bytes.data() + at, sizeof value);
-  return value;
-}
-
-uint16_t ReadU16(const std::string& bytes, size_t at) {
-  uint16_t value;
   std::memcpy(&value, bytes.data() + at, sizeof value);
   return value;
 }
@@ -76,44 +71,21 @@ HBITMAP DecodeBitmapFile(const std::string& data) {
   return bitmap;
 }
 
-struct IconEntry {
-  int width, height;
-  size_t size, at;
-};
-
-IconEntry ReadIconEntry(const std::string& data, size_t at) {
-  auto side = [&](size_t i) { return static_cast<unsigned char>(data[i]) ? static_cast<unsigned char>(data[i]) : 256; };
-  return {side(at), side(at + 1), ReadU32(data, at + 8), ReadU32(data, at + 12)};
-}
-
 // An icon file: the largest of its images that fits width × height, or the
 // smallest if none does.
 HICON DecodeIconFile(const std::string& data, int width, int height) {
-  constexpr size_t kDirHeader = 6, kEntry = 16;
-  if (data.size() < kDirHeader || ReadU16(data, 0) != 0 || ReadU16(data, 2) != 1) return nullptr;
-  const size_t count = ReadU16(data, 4);
-  if (count == 0 || data.size() < kDirHeader + count * kEntry) return nullptr;
-  const IconEntry* best = nullptr;
-  const IconEntry* smallest = nullptr;
-  std::vector<IconEntry> entries;
-  entries.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    const IconEntry entry = ReadIconEntry(data, kDirHeader + i * kEntry);
-    if (entry.size != 0 && entry.at <= data.size() && entry.size <= data.size() - entry.at) entries.push_back(entry);
-  }
-  for (const IconEntry& entry : entries) {
-    const int area = entry.width * entry.height;
-    if (entry.width <= width && entry.height <= height && (!best || area > best->width * best->height))
-      best = &entry;
-    if (!smallest || area < smallest->width * smallest->height) smallest = &entry;
+  const std::vector<IconFileImage> images = ReadIconFile(data, IconFileType::Icon);
+  const IconFileImage* best = nullptr;
+  const IconFileImage* smallest = nullptr;
+  for (const IconFileImage& image : images) {
+    const int area = image.width * image.height;
+    if (image.width <= width && image.height <= height && (!best || area > best->width * best->height))
+      best = &image;
+    if (!smallest || area < smallest->width * smallest->height) smallest = &image;
   }
   if (!best) best = smallest;
   if (!best) return nullptr;
-  // The system reads the image in place; give it an aligned copy.
-  std::vector<DWORD> image((best->size + sizeof(DWORD) - 1) / sizeof(DWORD));
-  std::memcpy(image.data(), data.data() + best->at, best->size);
-  return CreateIconFromResourceEx(reinterpret_cast<BYTE*>(image.data()), static_cast<DWORD>(best->size), TRUE,
-                                  0x00030000, best->width, best->height, LR_DEFAULTCOLOR);
+  return MakeIconFromImage(*best, best->width, best->height);
 }
 
 class Button : public ControlObject {

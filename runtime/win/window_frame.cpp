@@ -1,5 +1,6 @@
 #include "window_frame.h"
 
+#include "icon_file.h"
 #include "system_library.h"
 
 #include <mmsystem.h>
@@ -129,47 +130,22 @@ std::vector<POINT> OutlinePoints(const Outline& outline, int width, int height) 
 
 // --- Icon and cursor files -------------------------------------------------
 
-#pragma pack(push, 1)
-struct IconFileHeader {
-  WORD reserved;
-  WORD type;  // 1 icon, 2 cursor
-  WORD count;
-};
-struct IconFileEntry {
-  BYTE width, height, colourCount, reserved;
-  WORD planes;    // cursor: hot spot x
-  WORD bitCount;  // cursor: hot spot y
-  DWORD bytes;
-  DWORD offset;
-};
-#pragma pack(pop)
-
-// The entry nearest that size (most colours among equals), checked against
-// the file's length; null if the bytes are no icon or cursor file.
-const IconFileEntry* ChooseIconEntry(const std::string& data, int size, WORD type) {
-  if (data.size() < sizeof(IconFileHeader)) return nullptr;
-  IconFileHeader header;
-  std::memcpy(&header, data.data(), sizeof header);
-  if (header.reserved != 0 || header.type != type || header.count == 0) return nullptr;
-  if (data.size() < sizeof header + header.count * sizeof(IconFileEntry)) return nullptr;
-  const auto* entries = reinterpret_cast<const IconFileEntry*>(data.data() + sizeof header);
-  const IconFileEntry* best = nullptr;
+// The image nearest that size (most colours among equals) that holds at
+// least a bitmap header; false if the bytes are no file of that type.
+bool ChooseNearestImage(const std::string& data, IconFileType type, int size, IconFileImage& chosen) {
+  const IconFileImage* best = nullptr;
   int bestDistance = 0;
-  for (WORD i = 0; i < header.count; ++i) {
-    const IconFileEntry& entry = entries[i];
-    if (entry.offset > data.size() || entry.bytes > data.size() - entry.offset || entry.bytes < 40) continue;
-    int width = entry.width ? entry.width : 256;
-    int distance = std::abs(width - size);
-    if (!best || distance < bestDistance || (distance == bestDistance && entry.bitCount > best->bitCount)) {
-      best = &entry;
+  const std::vector<IconFileImage> images = ReadIconFile(data, type);
+  for (const IconFileImage& image : images) {
+    if (image.size < 40) continue;
+    const int distance = std::abs(image.width - size);
+    if (!best || distance < bestDistance || (distance == bestDistance && image.bitCount > best->bitCount)) {
+      best = &image;
       bestDistance = distance;
     }
   }
-  return best;
-}
-
-const BYTE* EntryBytes(const std::string& data, const IconFileEntry& entry) {
-  return reinterpret_cast<const BYTE*>(data.data()) + entry.offset;
+  if (best) chosen = *best;
+  return best != nullptr;
 }
 
 struct CursorCode {
@@ -242,10 +218,9 @@ void RepairFrameStyle(HWND hwnd, DWORD computed) {
 // --- Icons -----------------------------------------------------------------
 
 HICON MakeIconFromData(const std::string& data, int size) {
-  const IconFileEntry* entry = ChooseIconEntry(data, size, 1);
-  if (!entry) return nullptr;
-  return CreateIconFromResourceEx(const_cast<BYTE*>(EntryBytes(data, *entry)), entry->bytes, TRUE, 0x00030000,
-                                  size, size, LR_DEFAULTCOLOR);
+  IconFileImage image;
+  if (!ChooseNearestImage(data, IconFileType::Icon, size, image)) return nullptr;
+  return MakeIconFromImage(image, size, size);
 }
 
 WindowIcons ApplyWindowIcons(HWND hwnd, const Unit& u) {
@@ -467,14 +442,14 @@ UnitCursor MakeUnitCursor(const SettingValue& pointer) {
   if (!data.empty()) {
     // A cursor file carries its hot spot in the entry; the resource form
     // that CreateIconFromResourceEx takes puts it before the image.
-    const bool isCursor = ChooseIconEntry(data, 32, 2) != nullptr;
-    const IconFileEntry* entry = isCursor ? ChooseIconEntry(data, 32, 2) : ChooseIconEntry(data, 32, 1);
-    if (!entry) return result;
-    std::vector<BYTE> resource(4 + entry->bytes);
-    WORD hotSpot[2] = {static_cast<WORD>(isCursor ? entry->planes : 0),
-                       static_cast<WORD>(isCursor ? entry->bitCount : 0)};
+    IconFileImage image;
+    const bool isCursor = ChooseNearestImage(data, IconFileType::Cursor, 32, image);
+    if (!isCursor && !ChooseNearestImage(data, IconFileType::Icon, 32, image)) return result;
+    std::vector<BYTE> resource(4 + image.size);
+    WORD hotSpot[2] = {static_cast<WORD>(isCursor ? image.planes : 0),
+                       static_cast<WORD>(isCursor ? image.bitCount : 0)};
     std::memcpy(resource.data(), hotSpot, sizeof hotSpot);
-    std::memcpy(resource.data() + 4, EntryBytes(data, *entry), entry->bytes);
+    std::memcpy(resource.data() + 4, image.bytes, image.size);
     result.cursor = reinterpret_cast<HCURSOR>(CreateIconFromResourceEx(
         resource.data(), static_cast<DWORD>(resource.size()), FALSE, 0x00030000, 0, 0, LR_DEFAULTCOLOR));
     result.owned = result.cursor != nullptr;
